@@ -1,0 +1,201 @@
+#include "tools/analyze/FileAnalysis.h"
+
+#include "analysis/FundamentalDetector.h"
+#include "analysis/FundamentalsText.h"
+#include "analysis/ShortTimeSpectrum.h"
+#include "audio/Resynthesis.h"
+#include "export/NumberFormat.h"
+#include "harmonic/HarmonicMeasures.h"
+#include "harmonic/HarmonicTracker.h"
+#include "sound/PortionSelection.h"
+#include "sound/SoundFile.h"
+#include "tools/analyze/OutputFiles.h"
+#include "tools/analyze/Summary.h"
+
+#include <memory>
+#include <vector>
+
+namespace analyze {
+
+namespace {
+
+constexpr int kTablePrecision = 5;    // amplitude and frequency tables
+constexpr int kMeasurePrecision = 6;  // measure exports
+
+const char *channelName(sonvik::Channel c)
+{
+    switch (c) {
+    case sonvik::Channel::Left: return "left";
+    case sonvik::Channel::Right: return "right";
+    case sonvik::Channel::Average: return "average";
+    }
+    return "";
+}
+
+// The channel to analyse, or false when the file does not have it (the portion
+// dialog offers R and the average only for two or more channels).
+bool chooseChannel(ChannelOption option, int channels, sonvik::Channel &channel)
+{
+    switch (option) {
+    case ChannelOption::Default: channel = sonvik::defaultChannel(channels); return true;
+    case ChannelOption::Left: channel = sonvik::Channel::Left; return true;
+    case ChannelOption::Right: channel = sonvik::Channel::Right; return channels >= 2;
+    case ChannelOption::Average: channel = sonvik::Channel::Average; return channels >= 2;
+    }
+    return false;
+}
+
+// The portion as the dialog would produce it: start slider, then end slider
+// (each with its coupling), then Auto Trim; a "Nothing selected" trim is
+// answered with Cancel, which selects everything.
+std::vector<short> choosePortion(const sonvik::SoundFile &sound, sonvik::Channel channel, const Options &options)
+{
+    sonvik::PortionSelection portion(sound.rawSamples.data(), static_cast<int>(sound.rawSamples.size()),
+                                     sound.info.channels);
+    portion.setChannel(channel);
+    if (options.startGiven)
+        portion.setStart(options.start);
+    if (options.endGiven)
+        portion.setEnd(options.end);
+    if (options.autoTrim && portion.autoTrim()) {
+        portion.setStart(sonvik::kSliderMin);
+        portion.setEnd(sonvik::kSliderMax);
+    }
+    return portion.extract();
+}
+
+struct SlotOutput {
+    const char *name;
+    const sonvik::Matrix *matrix;          // or
+    const std::vector<double> *column;
+    int precision;
+};
+
+bool writeSlot(const std::string &folder, const sonvik::HarmonicTrack &t, bool synthesis, std::string *error)
+{
+    if (!makeFolder(folder, error))
+        return false;
+    const SlotOutput outputs[] = {
+        {"amplitudes.csv", &t.amp, nullptr, kTablePrecision},
+        {"frequency-deviations.csv", &t.freqDev, nullptr, kTablePrecision},
+        {"damped-frequency-deviations.csv", &t.dampedFreqDev, nullptr, kMeasurePrecision},
+        {"amplitude-differences.csv", &t.ampDiff, nullptr, kMeasurePrecision},
+        {"frequency-differences.csv", &t.freqDiff, nullptr, kMeasurePrecision},
+        {"inharmonicity.csv", &t.inharmonicity, nullptr, kMeasurePrecision},
+        {"rms-amplitudes.csv", nullptr, &t.rmsAmp, kMeasurePrecision},
+        {"spectral-centroid.csv", nullptr, &t.centroid, kMeasurePrecision},
+        {"spectral-irregularity.csv", nullptr, &t.irregularity, kMeasurePrecision},
+    };
+    for (const SlotOutput &o : outputs) {
+        const std::string path = folder + "/" + o.name;
+        const bool ok = o.matrix
+            ? writeMatrixCsv(path, o.matrix->rowPointers(), t.numHarmonics, t.numFrames, o.precision, error)
+            : writeColumnCsv(path, o.column->data(), t.numFrames, o.precision, error);
+        if (!ok)
+            return false;
+    }
+    if (synthesis) {
+        const std::vector<short> sound =
+            sonvik::resynthesize(t.f0, t.initialPhase.data(), t.amp.rowPointers(), t.freqDev.rowPointers(),
+                                 t.numHarmonics, t.numFrames, t.timeStep, t.sampleRate);
+        if (!writeWav16(folder + "/resynthesis.wav", sound, t.sampleRate, error))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ExitStatus analyseFile(const std::string &path, const std::string &outputFolder, const Options &options,
+                       const Messages &messages)
+{
+    auto progress = [&messages](const std::string &text) {
+        if (messages.progress)
+            messages.progress(text);
+    };
+    auto problem = [&messages, &path](const std::string &text) { messages.problem(path + ": " + text); };
+
+    const sonvik::SoundFile sound = sonvik::SoundFile::load(path);
+    if (sound.status != sonvik::LoadStatus::Ok) {
+        problem(sound.message);
+        return kInputError;
+    }
+    sonvik::Channel channel = sonvik::Channel::Left;
+    if (!chooseChannel(options.channel, sound.info.channels, channel)) {
+        problem(std::string("the file has ") + std::to_string(sound.info.channels)
+                + " channel(s): no '" + channelName(channel) + "' channel to analyse");
+        return kInputError;
+    }
+    const std::vector<short> samples = choosePortion(sound, channel, options);
+    const int sampleCount = static_cast<int>(samples.size());
+    const int sampleRate = sound.info.samplerate;
+    progress(path + ": " + std::to_string(sampleCount) + " samples at " + std::to_string(sampleRate)
+             + " Hz, " + channelName(channel) + " channel");
+
+    Summary summary;
+    summary.file = path;
+    summary.sampleRate = sampleRate;
+    summary.channels = sound.info.channels;
+    summary.frames = sound.info.frames;
+    summary.portionSamples = sampleCount;
+
+    const bool findF0 = !options.fundamentals || options.fundamentals->empty();
+    if (findF0) {
+        sonvik::ShortTimeSpectrum spectrum;
+        std::string spectrumError;
+        if (!sonvik::computeShortTimeSpectrum(samples.data(), sampleCount, sampleRate, options.windowSize,
+                                              options.windowFunction, spectrum, &spectrumError)) {
+            problem(spectrumError);
+            return kInputError;
+        }
+        const sonvik::FundamentalDetection detection = sonvik::detectFundamentals(spectrum, options.align);
+        if (detection.noFrames)
+            problem("the portion is shorter than one spectrum frame (" + std::to_string(options.windowSize)
+                    + " samples): no fundamental detected");
+        summary.fundamentals = detection.f0List;
+    } else {
+        summary.fundamentals = sonvik::parseFundamentals(*options.fundamentals);
+    }
+
+    std::string error;
+    if (!makeFolder(outputFolder, &error)) {
+        messages.problem(error);
+        return kOutputError;
+    }
+
+    std::vector<std::unique_ptr<sonvik::HarmonicTrack>> tracks;
+    std::string skipped;
+    for (int slot = 0; slot < 5; ++slot) {
+        const double f0 = summary.fundamentals[static_cast<std::size_t>(slot)];
+        if (!(f0 > 0))
+            continue;
+        const auto sizes = sonvik::TrackerSizes::sizesFor(f0, sampleRate, sampleCount);
+        if (!sizes.analysable()) {
+            problem("skipping fundamental " + sonvik::formatG(f0, 6) + "Hz (slot " + std::to_string(slot)
+                    + "): " + sonvik::rejectionText(sizes.rejection));
+            continue;
+        }
+        progress("- Working on " + sonvik::formatG(f0, 6) + "Hz.");
+        auto track = std::make_unique<sonvik::HarmonicTrack>(
+            sonvik::trackHarmonics(samples.data(), sampleCount, sampleRate, f0));
+        sonvik::computeAttackDecay(*track);
+        if (!writeSlot(outputFolder + "/f0-" + std::to_string(slot), *track, options.synthesis, &error)) {
+            messages.problem(error);
+            return kOutputError;
+        }
+        summary.analyses.push_back({slot, track.get()});
+        tracks.push_back(std::move(track));
+    }
+
+    if (!writeText(outputFolder + "/summary.json", summaryJson(summary), &error)) {
+        messages.problem(error);
+        return kOutputError;
+    }
+    if (summary.analyses.empty()) {
+        problem("no fundamental could be analysed");
+        return kInputError;
+    }
+    return kSuccess;
+}
+
+} // namespace analyze
