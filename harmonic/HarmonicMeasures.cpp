@@ -27,9 +27,10 @@ void computeDampedFreqDev(HarmonicTrack &t)
 
 void finishHarmonicAverages(HarmonicTrack &t)
 {
-    // Frame F may have been computed and counted silent, which would make the
-    // divisor -1 and an all-silent track read -0 instead of undefined.
-    const int voicedFrames = std::max(t.numFrames - t.silentFrames, 0);
+    // Frame F may have been computed and counted silent: the divisor is then
+    // -1 and an all-silent harmonic reads -0 (its sum is 0), kept as computed
+    // so results stay comparable with other implementations of the method.
+    const int voicedFrames = t.numFrames - t.silentFrames;
     t.peakHarmonic = 0;
     for (int h = 0; h < t.numHarmonics; ++h) {
         const std::size_t i = static_cast<std::size_t>(h);

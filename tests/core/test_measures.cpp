@@ -137,7 +137,7 @@ TEST(Measures, HarmonicRmsDivisor)
     const Case cases[] = {
         {"silent_frame_left_out", 3, 1, 25.0, std::sqrt(25.0 / 2.0)},
         {"all_frames_silent", 2, 2, 0.0, kNaN},
-        {"all_silent_one_past_numFrames", 2, 3, 0.0, kNaN},
+        {"all_silent_one_past_numFrames", 2, 3, 0.0, -0.0},  // 0 / -1
         {"only_frame_past_numFrames_sounds", 2, 2, 9.0, kInf},
     };
     for (const Case &c : cases) {
@@ -147,6 +147,9 @@ TEST(Measures, HarmonicRmsDivisor)
         t.silentFrames = c.silentFrames;
         sonvik::computePostLoopMeasures(t);
         expectValue(t.harRmsAmp[0], c.expected, "harRmsAmp");
+        if (!std::isnan(c.expected)) {
+            EXPECT_EQ(std::signbit(t.harRmsAmp[0]), std::signbit(c.expected));
+        }
         EXPECT_EQ(t.peakHarmonic, 0);
     }
 }
