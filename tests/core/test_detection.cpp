@@ -273,6 +273,23 @@ TEST(VoteFundamentals, HandBuiltRankTables)
     }
 }
 
+// With maxF0Bin past the end (possible for a hand-made table) a climb up a
+// rising avgAmp (avgAmp[k] = k + 1, N = 16) stops at N - 2 so that the
+// refinement's upper neighbour exists: (14*13 + 15*14 + 16*15) / 45 = 632/45.
+TEST(VoteFundamentals, ClimbStopsBeforeTheLastBin)
+{
+    std::vector<double> avgAmp(16);
+    for (int k = 0; k < 16; ++k)
+        avgAmp[static_cast<std::size_t>(k)] = k + 1.0;
+    sonvik::RankTable table;
+    table.frames = 1;
+    table.ranks = 1;
+    table.bins = {5};
+    const sonvik::FundamentalDetection d = sonvik::voteFundamentals(table, avgAmp, 40, 16, false);
+    ASSERT_EQ(d.found, 1);
+    EXPECT_NEAR(d.f0List[0], 632.0 / 45.0, kBinTolerance);
+}
+
 // ---------------------------------------------------------------- whole path
 
 sonvik::ShortTimeSpectrum spectrumOf(const std::vector<short> &samples, int sampleRate, int frameSize, int window)
