@@ -135,12 +135,24 @@ struct Scaled {
 
 // The product with the 64-bit power is exact, the power is off by at most 2^-64
 // relative, so a fraction within 2^-61 relative of one half is left undecided.
-Scaled scale(const Binary &binary, const Power &power)
+inline __attribute__((always_inline)) Scaled scale(const Binary &binary, const Power &power)
 {
     const int shift = -(binary.exponent + power.exponent); // 53 + 64 bits down to < 58
     if (shift < 54 || shift > 127)
         return {false, 0, false};
     const Uint128 product = Uint128(binary.significand) * power.significand;
+    const std::uint64_t high = static_cast<std::uint64_t>(product >> 64);
+    if (shift >= 66) {
+        // Usual case (up to 15 digits): the high word holds the integer part and
+        // enough of the fraction. In units of 2^64 the true fraction lies within
+        // [fraction - 2^-11, fraction + 1 + 2^-11): the power's error is at most
+        // 2^(117-64) units of the product, the dropped low word less than one.
+        const int bits = shift - 64;
+        const std::uint64_t fraction = high & ((std::uint64_t(1) << bits) - 1);
+        const std::uint64_t half = std::uint64_t(1) << (bits - 1);
+        const std::uint64_t distance = fraction >= half ? fraction - half : half - fraction;
+        return {distance > 2, high >> bits, fraction >= half};
+    }
     const Uint128 whole = product >> shift;
     const Uint128 fraction = product - (whole << shift);
     const Uint128 half = Uint128(1) << (shift - 1);
@@ -221,19 +233,29 @@ bool halfwayRoundedAway(const Binary &binary, int precision, std::uint64_t &digi
 constexpr int kDigitBlock = 24;
 constexpr int kDigitBuffer = 40;
 
-// Writes the `count` decimal digits of value (value < 10^count) and returns the
-// number of digits left after dropping trailing zeros (at least one).
+// Writes the `count` decimal digits of value (value < 10^count <= 10^17) and returns
+// the number of digits left after dropping trailing zeros (at least one). Works in
+// 32-bit pieces of at most 9 digits, which are cheaper to divide.
 int writeDigits(char *out, std::uint64_t value, int count)
 {
     int i = count;
+    if (count > 8) {
+        std::uint32_t low = static_cast<std::uint32_t>(value % 100000000);
+        value /= 100000000;
+        for (int n = 0; n < 4; ++n) {
+            i -= 2;
+            std::memcpy(out + i, kDigitPairs.text + 2 * (low % 100), 2);
+            low /= 100;
+        }
+    }
+    std::uint32_t high = static_cast<std::uint32_t>(value);
     while (i >= 2) {
-        const unsigned pair = static_cast<unsigned>(value % 100);
-        value /= 100;
         i -= 2;
-        std::memcpy(out + i, kDigitPairs.text + 2 * pair, 2);
+        std::memcpy(out + i, kDigitPairs.text + 2 * (high % 100), 2);
+        high /= 100;
     }
     if (i == 1)
-        out[0] = static_cast<char>('0' + value);
+        out[0] = static_cast<char>('0' + high);
     while (count > 1 && out[count - 1] == '0')
         --count;
     return count;
