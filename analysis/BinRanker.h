@@ -1,7 +1,7 @@
 #pragma once
 // Ranks the bins of one frame by value, descending, for fundamental detection.
 //
-// The order is that of the exchange sort the detector was defined with: for
+// The order is that of this exchange sort, which also decides ties: for
 // i = 0 .. M-2 and j = i+1 .. M-1, swap entries i and j when value j > value i.
 // That sort is not stable; equal values come out in the order its swaps leave
 // them, and the vote depends on it. A bin whose value is below 1.0 takes part
@@ -10,10 +10,11 @@
 // Only the first few ranks are ever consulted, so instead of M(M-1)/2
 // comparisons this runs the same passes on the subsequence of values at or
 // above the k-th largest (and at least 1.0). Elements below that threshold
-// never come ahead of those above it, and in each pass the exchange sort moves
-// exactly the strict running maxima, so the relative order of the larger
-// values evolves as if the smaller ones were absent: the first k ranks are
-// identical to those of the full sort.
+// never come ahead of those above it. In each pass only the strict running
+// maxima move, each into the slot of the next one and the last into the
+// pass's front slot; a larger value is a running maximum exactly when it is
+// one among the larger values alone, so their relative order evolves as if
+// the smaller ones were absent and the first k ranks equal the full sort's.
 //
 // Values must be finite. Scratch storage is allocated once in the constructor.
 

@@ -108,22 +108,22 @@ bool computeShortTimeSpectrum(const short *samples, int sampleCount, int sampleR
             for (int i = 0; i < n; ++i)
                 in[i] = frame[i] * window[static_cast<std::size_t>(i)];
             fft.execute();
-            double *spec = out.spectrum[f];
+            double *magnitudes = out.spectrum[f];
             for (int k = 0; k <= half; ++k) {
-                spec[k] = scale * magnitude(bins[k]);
-                avg[k] += spec[k];
+                magnitudes[k] = scale * magnitude(bins[k]);
+                avg[k] += magnitudes[k];
             }
 
             // Second transform over the whole row, zero upper half included.
             for (int k = 0; k < n; ++k)
-                in[k] = spec[k];
+                in[k] = magnitudes[k];
             fft.execute();
             double *specCeps = out.specCeps[f];
             for (const FoldTarget &t : fold)
                 specCeps[t.bin] += scale * magnitude(bins[t.quefrency]);
             // Bins no quefrency reaches stay 0 after the product as well.
             for (int k = firstTarget; k <= lastTarget; ++k)
-                specCeps[k] *= spec[k];
+                specCeps[k] *= magnitudes[k];
         }
         for (int k = 0; k < n; ++k)
             avg[k] /= out.nFrame;

@@ -40,7 +40,7 @@ TEST(AlignToPitch, SnapsByTruncatedDistanceWithTiesToTheLowerPitch)
 
 // ---------------------------------------------------------------- ranking
 
-// The exchange sort exactly as the detector is defined with, over all bins.
+// The reference exchange sort written out literally, over all bins.
 std::vector<int> exchangeSortRanks(const std::vector<double> &values)
 {
     const int m = static_cast<int>(values.size());
