@@ -90,8 +90,8 @@ std::vector<double> hardValues(std::uint64_t seed)
     for (int i = 0; i < 20000; ++i) {
         // Short binary fractions m / 2^n: many are exact halfway cases.
         const int bits = 1 + static_cast<int>(rng() % 40);
-        values.push_back(std::ldexp(static_cast<double>(rng() % (std::uint64_t(1) << bits)),
-                                    -static_cast<int>(rng() % 60)));
+        const std::uint64_t numerator = rng() % (std::uint64_t(1) << bits);
+        values.push_back(std::ldexp(static_cast<double>(numerator), -static_cast<int>(rng() % 60)));
         // Decimals as typed or measured, often just off halfway.
         std::uint64_t limit = 10;
         for (int digits = static_cast<int>(rng() % 17); digits > 0; --digits)
@@ -105,7 +105,8 @@ std::vector<double> hardValues(std::uint64_t seed)
         if (i % 8 == 0)
             values.push_back(fromBits(rng() & ((std::uint64_t(1) << 52) - 1)));
         // Integers.
-        values.push_back(static_cast<double>(rng() % (std::uint64_t(1) << (rng() % 54))));
+        const int integerBits = static_cast<int>(rng() % 54);
+        values.push_back(static_cast<double>(rng() % (std::uint64_t(1) << integerBits)));
     }
     const std::size_t count = values.size();
     for (std::size_t i = 0; i < count; ++i)
