@@ -1,6 +1,7 @@
 #include "harmonic/HarmonicTracker.h"
 
 #include "analysis/RealFft.h"
+#include "analysis/Window.h"
 #include "harmonic/HarmonicMeasures.h"
 
 #include <algorithm>
@@ -47,10 +48,8 @@ HarmonicTrack trackHarmonics(const short *samples, int numSamples, int sampleRat
     for (int j = 0; j < sizes.frameColumns; ++j)
         t.timeAxis[static_cast<std::size_t>(j)] = j * t.timeStep;
 
-    // Periodic Hamming: N in the denominator.
-    std::vector<double> win(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        win[static_cast<std::size_t>(i)] = 0.54 - 0.46 * std::cos(kTwoPi * i / n);
+    std::vector<double> win;
+    makeWindow(HammingWindow, n, win);
 
     RealFft fft(n);
     const std::complex<double> *cur = fft.output();
