@@ -12,7 +12,9 @@
 #include "tools/analyze/OutputFiles.h"
 #include "tools/analyze/Summary.h"
 
-#include <memory>
+#include <algorithm>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 namespace analyze {
@@ -163,8 +165,13 @@ ExitStatus analyseFile(const std::string &path, const std::string &outputFolder,
         return kOutputError;
     }
 
-    std::vector<std::unique_ptr<sonvik::HarmonicTrack>> tracks;
-    std::string skipped;
+    struct SlotJob {
+        int slot;
+        double f0;
+        sonvik::HarmonicTrack track;
+        std::string error;  // set when the slot's files could not be written
+    };
+    std::vector<SlotJob> jobs;
     for (int slot = 0; slot < 5; ++slot) {
         const double f0 = summary.fundamentals[static_cast<std::size_t>(slot)];
         if (!(f0 > 0))
@@ -176,15 +183,33 @@ ExitStatus analyseFile(const std::string &path, const std::string &outputFolder,
             continue;
         }
         progress("- Working on " + sonvik::formatG(f0, 6) + "Hz.");
-        auto track = std::make_unique<sonvik::HarmonicTrack>(
-            sonvik::trackHarmonics(samples.data(), sampleCount, sampleRate, f0));
-        sonvik::computeAttackDecay(*track);
-        if (!writeSlot(outputFolder + "/f0-" + std::to_string(slot), *track, options.synthesis, &error)) {
-            messages.problem(error);
+        jobs.push_back({slot, f0, {}, {}});
+    }
+
+    // The fundamentals are independent: track and write them on every core.
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < jobs.size(); i = next++) {
+            SlotJob &job = jobs[i];
+            job.track = sonvik::trackHarmonics(samples.data(), sampleCount, sampleRate, job.f0);
+            sonvik::computeAttackDecay(job.track);
+            writeSlot(outputFolder + "/f0-" + std::to_string(job.slot), job.track, options.synthesis, &job.error);
+        }
+    };
+    const std::size_t workers = std::min<std::size_t>(jobs.size(), std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> threads;
+    for (std::size_t w = 1; w < workers; ++w)
+        threads.emplace_back(work);
+    work();
+    for (std::thread &t : threads)
+        t.join();
+
+    for (const SlotJob &job : jobs) {
+        if (!job.error.empty()) {
+            messages.problem(job.error);
             return kOutputError;
         }
-        summary.analyses.push_back({slot, track.get()});
-        tracks.push_back(std::move(track));
+        summary.analyses.push_back({job.slot, &job.track});
     }
 
     if (!writeText(outputFolder + "/summary.json", summaryJson(summary), &error)) {
