@@ -59,7 +59,8 @@ ModalAnswerer::Handler ModalAnswerer::chooseFile(const QString &path)
     return [path](QWidget *w) {
         if (auto *dialog = qobject_cast<QFileDialog *>(w)) {
             dialog->selectFile(path);
-            dialog->accept();
+            // Through QDialog: QFileDialog keeps its accept() override protected.
+            static_cast<QDialog *>(dialog)->accept();
         } else if (auto *other = qobject_cast<QDialog *>(w)) {
             other->reject();
         }
