@@ -110,13 +110,16 @@ private slots:
         QVERIFY(!sound.isEmpty());
         MainWindow *window = emptyWindow();
         QVERIFY(window);
+        QString workPathWhileAsked;
         ModalAnswerer answers;
         answers.enqueue(ModalAnswerer::chooseFile(sound));
-        answers.enqueue(ModalAnswerer::reject());
+        answers.enqueue(ModalAnswerer::inspectThen(
+            [&](QWidget *) { workPathWhileAsked = window->workPath; }, ModalAnswerer::reject()));
         window->newFile();
         QVERIFY(answers.allUsed());
         QCOMPARE(answers.seenTitles(), QStringList({"Open a Wave File", "Analysis Parameters"}));
         const QString folder = QFileInfo(sound).absolutePath();
+        QCOMPARE(workPathWhileAsked, folder);
         QCOMPARE(window->workPath, folder);
         QVERIFY(!window->hasAnalysis);
         QCOMPARE(window->windowTitle(), QStringLiteral("sonvik+"));

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 
 ModalAnswerer::ModalAnswerer(QObject *parent) : QObject(parent)
 {
@@ -58,7 +60,14 @@ ModalAnswerer::Handler ModalAnswerer::chooseFile(const QString &path)
 {
     return [path](QWidget *w) {
         if (auto *dialog = qobject_cast<QFileDialog *>(w)) {
-            dialog->selectFile(path);
+            // selectFile() leaves the file-name field alone once that field
+            // has the focus, which depends on window activation timing, so
+            // the path is typed into the field itself.
+            dialog->setDirectory(QFileInfo(path).absolutePath());
+            if (auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                field->setText(path);
+            else
+                dialog->selectFile(path);
             // Through QDialog: QFileDialog keeps its accept() override protected.
             static_cast<QDialog *>(dialog)->accept();
         } else if (auto *other = qobject_cast<QDialog *>(w)) {

@@ -8,6 +8,11 @@
 //   answers.enqueue(ModalAnswerer::chooseFile(path));
 //   auto *window = new MainWindow;   // its constructor runs the session dialog
 //   QVERIFY(answers.allUsed());
+//
+// File dialogs are answered only when they are Qt's own widgets, not the
+// desktop's native ones: guitest::setUp() (GuiTestSetup.h) arranges that.
+// A dialog that is merely shown with the modal flag also counts as modal,
+// so drive such a dialog directly rather than through queued answers.
 
 #include <QObject>
 #include <QMessageBox>
