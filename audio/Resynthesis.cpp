@@ -263,10 +263,8 @@ std::vector<short> resynthesize(double f0, const double *initialPhase, const dou
                                 const double *const *freqDev, int numHarmonics, int numFrames,
                                 double timeStep, int sampleRate)
 {
-    const resynthesis::Kernels *avx2 = resynthesis::avx2Kernels();
-    const resynthesis::Kernels &kernels = avx2 ? *avx2 : resynthesis::portableKernels();
-    return resynthesis::resynthesizeWith(kernels, f0, initialPhase, amp, freqDev, numHarmonics, numFrames,
-                                         timeStep, sampleRate);
+    return resynthesis::resynthesizeWith(resynthesis::fastestKernels(), f0, initialPhase, amp, freqDev,
+                                         numHarmonics, numFrames, timeStep, sampleRate);
 }
 
 } // namespace sonvik

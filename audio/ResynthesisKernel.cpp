@@ -1,7 +1,7 @@
 #include "audio/ResynthesisKernel.h"
 
 // The kernels for any CPU (vectors of two doubles, SSE2 on x86-64; true
-// division; one table load per lane), and the check for the AVX2 ones.
+// division; one table load per lane), and the choice among the kernel sets.
 
 namespace sonvik {
 namespace resynthesis {
@@ -49,6 +49,28 @@ const Kernels *avx2Kernels()
 #else
     return nullptr;
 #endif
+}
+
+const Kernels *avx512Kernels()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool supported = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f");
+    }();
+    return supported ? avx512KernelsUnchecked() : nullptr;
+#else
+    return nullptr;
+#endif
+}
+
+const Kernels &fastestKernels()
+{
+    if (const Kernels *kernels = avx512Kernels())
+        return *kernels;
+    if (const Kernels *kernels = avx2Kernels())
+        return *kernels;
+    return portableKernels();
 }
 
 } // namespace resynthesis

@@ -1,10 +1,11 @@
 #pragma once
 // Inner loops of the additive resynthesis (see Resynthesis.h), written once as
-// templates over the instruction set and compiled twice: ResynthesisKernel.cpp
-// for any CPU, ResynthesisKernelAvx2.cpp with AVX2 and FMA. The templates have
-// internal linkage so that the two compilations never share machine code.
+// templates over the instruction set and compiled once per set:
+// ResynthesisKernel.cpp for any CPU, ResynthesisKernelAvx2.cpp with AVX2 and
+// FMA, ResynthesisKernelAvx512.cpp with AVX-512F. The templates have internal
+// linkage so that the compilations never share machine code.
 //
-// Both kernels give exactly the values of the plain per-sample loop; they are
+// All kernels give exactly the values of the plain per-sample loop; they are
 // built without fused multiply-add contraction.
 
 #include <cstring>
@@ -18,9 +19,9 @@ constexpr double kCycle = kTableSize;
 constexpr int kBlock = 64;                 // samples formed before they are summed
 constexpr int kGroup = 16;                 // oscillators formed together; the bank is padded to groups
 
-// Four oscillators' state and the values of the frame pair they currently
-// interpolate, side by side so that one pointer reaches a whole vector of each.
-constexpr int kPacket = 4;
+// Eight oscillators' state and the values of the frame pair they currently
+// interpolate, side by side so that one pointer reaches whole vectors of each.
+constexpr int kPacket = 8;
 struct alignas(64) OscillatorPacket {
     double phase[kPacket];      // table units
     double nominal[kPacket];    // k * f0, Hz
@@ -57,8 +58,13 @@ struct Kernels {
 const Kernels &portableKernels();
 // AVX2 and FMA; nullptr when not built in or this CPU lacks them.
 const Kernels *avx2Kernels();
-// The AVX2 table as built, without the CPU check (nullptr when not built in).
+// AVX-512F; nullptr when not built in or this CPU lacks it.
+const Kernels *avx512Kernels();
+// The widest kernels this CPU runs.
+const Kernels &fastestKernels();
+// The tables as built, without the CPU checks (nullptr when not built in).
 const Kernels *avx2KernelsUnchecked();
+const Kernels *avx512KernelsUnchecked();
 
 // The resynthesis with the given kernels (for tests that compare them).
 std::vector<short> resynthesizeWith(const Kernels &kernels, double f0, const double *initialPhase,

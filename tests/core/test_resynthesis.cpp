@@ -329,6 +329,8 @@ std::vector<std::pair<const char *, const sonvik::resynthesis::Kernels *>> kerne
         {"portable", &sonvik::resynthesis::portableKernels()}};
     if (const sonvik::resynthesis::Kernels *avx2 = sonvik::resynthesis::avx2Kernels())
         sets.emplace_back("avx2", avx2);
+    if (const sonvik::resynthesis::Kernels *avx512 = sonvik::resynthesis::avx512Kernels())
+        sets.emplace_back("avx512", avx512);
     return sets;
 }
 
