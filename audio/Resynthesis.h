@@ -22,7 +22,9 @@
 //
 // The result is bit-identical to evaluating the steps above one sample and
 // one harmonic at a time; the work is only reordered across harmonics and
-// samples. Single-threaded, no shared state: safe to call from any thread.
+// samples and vectorised as far as the CPU allows (SSE2, AVX2 or AVX-512).
+// Single-threaded; it shares only read-only tables, so several threads may
+// call it at once.
 
 #include <vector>
 

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 #include <random>
 #include <string>
@@ -252,7 +251,7 @@ TEST(Resynthesis, SumSaturatesAfterEveryHarmonic)
             in.amp.values[h].assign(3, c.amplitudes[h]);
             in.initialPhase[h] = c.phases[h];
         }
-        // 3 frames of 1 ms at 8 kHz: 24 samples, sounding while t < 2 ms (16 samples).
+        // 3 frames of 1 ms at 8 kHz: 24 samples, the first 16 (t < 2 ms) sounding.
         const std::vector<short> out = synthesize(0.0, in, 3, 0.001, 8000);
         ASSERT_EQ(out.size(), 24u);
         for (int n = 0; n < 16; ++n)
