@@ -1,10 +1,12 @@
 #include "app/MainWindow.h"
 
+#include "analysis/Analysis.h"
 #include "app/AboutText.h"
 #include "app/AnalysisHeader.h"
 #include "app/DialogHeader.h"
 #include "app/DialogSession.h"
 #include "app/SubWindowKeeper.h"
+#include "audio/AudioThread.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -48,7 +50,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     auto *session = new DialogSession(this);  // deletes itself when closed
     if (session->exec() == 1)
         newFile();
-    actionNew->setEnabled(true);
+    // An analysis started above has disabled it for good: one window, one sound.
+    actionNew->setEnabled(!hasAnalysis);
 }
 
 MainWindow::~MainWindow()
@@ -273,8 +276,8 @@ void MainWindow::newFile()
     setWindowTitle(windowTitle() + QStringLiteral(" - ") + shortFileName);
     actionAnotherFile->setEnabled(true);
     hasAnalysis = true;
-    // The window's Analysis of fileName with header is created here once the
-    // analysis driver exists; it runs the whole analysis before returning.
+    // Runs the whole analysis before it returns.
+    analysis = new Analysis(this, fileName, header);
 }
 
 void MainWindow::anotherFile()
@@ -324,7 +327,12 @@ void MainWindow::changeFreqDetail()
 
 void MainWindow::playSound()
 {
-    // Filled in with audio playback.
+    // Nothing to play before a portion was chosen (no analysis yet, a file
+    // that did not load, a cancelled portion dialog).
+    if (!analysis || !analysis->hasPortion())
+        return;
+    // The playback shares the portion, so it may outlive the analysis.
+    playSamples(this, analysis->sfInfo.samplerate, analysis->sampleCount, analysis->sampleBuffer);
 }
 
 void MainWindow::printSpec()
