@@ -157,6 +157,7 @@ private slots:
                 fileField = qobject_cast<DialogHeader *>(w)->editFilename->text();
             },
             ModalAnswerer::accept()));
+        answers.enqueue(ModalAnswerer::reject());  // the portion dialog of the analysis
         window->newFile();
         QVERIFY(answers.allUsed());
         QCOMPARE(fileField, sound);
