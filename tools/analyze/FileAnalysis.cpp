@@ -10,11 +10,9 @@
 #include "sound/PortionSelection.h"
 #include "sound/SoundFile.h"
 #include "tools/analyze/OutputFiles.h"
+#include "tools/analyze/Parallel.h"
 #include "tools/analyze/Summary.h"
 
-#include <algorithm>
-#include <atomic>
-#include <thread>
 #include <vector>
 
 namespace analyze {
@@ -66,45 +64,53 @@ std::vector<short> choosePortion(const sonvik::SoundFile &sound, sonvik::Channel
     return portion.extract();
 }
 
-struct SlotOutput {
+// The CSV files of an analysed fundamental: a matrix (one line per frame, one
+// field per harmonic) or a per-frame column.
+struct CsvOutput {
     const char *name;
-    const sonvik::Matrix *matrix;          // or
-    const std::vector<double> *column;
+    sonvik::Matrix sonvik::HarmonicTrack::*matrix;
+    std::vector<double> sonvik::HarmonicTrack::*column;
     int precision;
 };
 
-bool writeSlot(const std::string &folder, const sonvik::HarmonicTrack &t, bool synthesis, std::string *error)
-{
-    if (!makeFolder(folder, error))
-        return false;
-    const SlotOutput outputs[] = {
-        {"amplitudes.csv", &t.amp, nullptr, kTablePrecision},
-        {"frequency-deviations.csv", &t.freqDev, nullptr, kTablePrecision},
-        {"damped-frequency-deviations.csv", &t.dampedFreqDev, nullptr, kMeasurePrecision},
-        {"amplitude-differences.csv", &t.ampDiff, nullptr, kMeasurePrecision},
-        {"frequency-differences.csv", &t.freqDiff, nullptr, kMeasurePrecision},
-        {"inharmonicity.csv", &t.inharmonicity, nullptr, kMeasurePrecision},
-        {"rms-amplitudes.csv", nullptr, &t.rmsAmp, kMeasurePrecision},
-        {"spectral-centroid.csv", nullptr, &t.centroid, kMeasurePrecision},
-        {"spectral-irregularity.csv", nullptr, &t.irregularity, kMeasurePrecision},
-    };
-    for (const SlotOutput &o : outputs) {
-        const std::string path = folder + "/" + o.name;
-        const bool ok = o.matrix
-            ? writeMatrixCsv(path, o.matrix->rowPointers(), t.numHarmonics, t.numFrames, o.precision, error)
-            : writeColumnCsv(path, o.column->data(), t.numFrames, o.precision, error);
-        if (!ok)
-            return false;
-    }
-    if (synthesis) {
+using Track = sonvik::HarmonicTrack;
+const CsvOutput kCsvOutputs[] = {
+    {"amplitudes.csv", &Track::amp, nullptr, kTablePrecision},
+    {"frequency-deviations.csv", &Track::freqDev, nullptr, kTablePrecision},
+    {"damped-frequency-deviations.csv", &Track::dampedFreqDev, nullptr, kMeasurePrecision},
+    {"amplitude-differences.csv", &Track::ampDiff, nullptr, kMeasurePrecision},
+    {"frequency-differences.csv", &Track::freqDiff, nullptr, kMeasurePrecision},
+    {"inharmonicity.csv", &Track::inharmonicity, nullptr, kMeasurePrecision},
+    {"rms-amplitudes.csv", nullptr, &Track::rmsAmp, kMeasurePrecision},
+    {"spectral-centroid.csv", nullptr, &Track::centroid, kMeasurePrecision},
+    {"spectral-irregularity.csv", nullptr, &Track::irregularity, kMeasurePrecision},
+};
+
+// One output file of an analysed fundamental: a CSV, or the resynthesis when csv is null.
+struct SlotFile {
+    const Track *track;
+    std::string folder;
+    const CsvOutput *csv;
+    std::string error;  // set when the file could not be written
+
+    void write()
+    {
+        const Track &t = *track;
+        if (csv) {
+            const std::string path = folder + "/" + csv->name;
+            if (csv->matrix)
+                writeMatrixCsv(path, (t.*csv->matrix).rowPointers(), t.numHarmonics, t.numFrames, csv->precision,
+                               &error);
+            else
+                writeColumnCsv(path, (t.*csv->column).data(), t.numFrames, csv->precision, &error);
+            return;
+        }
         const std::vector<short> sound =
             sonvik::resynthesize(t.f0, t.initialPhase.data(), t.amp.rowPointers(), t.freqDev.rowPointers(),
                                  t.numHarmonics, t.numFrames, t.timeStep, t.sampleRate);
-        if (!writeWav16(folder + "/resynthesis.wav", sound, t.sampleRate, error))
-            return false;
+        writeWav16(folder + "/resynthesis.wav", sound, t.sampleRate, &error);
     }
-    return true;
-}
+};
 
 } // namespace
 
@@ -169,7 +175,6 @@ ExitStatus analyseFile(const std::string &path, const std::string &outputFolder,
         int slot;
         double f0;
         sonvik::HarmonicTrack track;
-        std::string error;  // set when the slot's files could not be written
     };
     std::vector<SlotJob> jobs;
     for (int slot = 0; slot < 5; ++slot) {
@@ -183,33 +188,34 @@ ExitStatus analyseFile(const std::string &path, const std::string &outputFolder,
             continue;
         }
         progress("- Working on " + sonvik::formatG(f0, 6) + "Hz.");
-        jobs.push_back({slot, f0, {}, {}});
+        jobs.push_back({slot, f0, {}});
     }
 
-    // The fundamentals are independent: track and write them on every core.
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        for (std::size_t i = next++; i < jobs.size(); i = next++) {
-            SlotJob &job = jobs[i];
-            job.track = sonvik::trackHarmonics(samples.data(), sampleCount, sampleRate, job.f0);
-            sonvik::computeAttackDecay(job.track);
-            writeSlot(outputFolder + "/f0-" + std::to_string(job.slot), job.track, options.synthesis, &job.error);
-        }
-    };
-    const std::size_t workers = std::min<std::size_t>(jobs.size(), std::max(1u, std::thread::hardware_concurrency()));
-    std::vector<std::thread> threads;
-    for (std::size_t w = 1; w < workers; ++w)
-        threads.emplace_back(work);
-    work();
-    for (std::thread &t : threads)
-        t.join();
-
+    // The fundamentals are independent, and so are their files: track them,
+    // then write every file, on every core.
+    runInParallel(jobs.size(), [&](std::size_t i) {
+        jobs[i].track = sonvik::trackHarmonics(samples.data(), sampleCount, sampleRate, jobs[i].f0);
+        sonvik::computeAttackDecay(jobs[i].track);
+    });
+    std::vector<SlotFile> files;
     for (const SlotJob &job : jobs) {
-        if (!job.error.empty()) {
-            messages.problem(job.error);
+        const std::string folder = outputFolder + "/f0-" + std::to_string(job.slot);
+        if (!makeFolder(folder, &error)) {
+            messages.problem(error);
             return kOutputError;
         }
+        for (const CsvOutput &csv : kCsvOutputs)
+            files.push_back({&job.track, folder, &csv, {}});
+        if (options.synthesis)
+            files.push_back({&job.track, folder, nullptr, {}});
         summary.analyses.push_back({job.slot, &job.track});
+    }
+    runInParallel(files.size(), [&](std::size_t i) { files[i].write(); });
+    for (const SlotFile &file : files) {
+        if (!file.error.empty()) {
+            messages.problem(file.error);
+            return kOutputError;
+        }
     }
 
     if (!writeText(outputFolder + "/summary.json", summaryJson(summary), &error)) {
