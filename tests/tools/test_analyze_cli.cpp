@@ -126,6 +126,11 @@ TEST_F(AnalyzeCli, TypedFundamentalsKeepTheirSlots)
     // Resynthesis length: trunc(timeStep * numFrames * 44100) 16-bit samples
     // after a 44-byte header; 220 Hz: N 401, timeStep 401/88200, 2*109+1-1 = 218 frames.
     EXPECT_EQ(fs::file_size(out() + "/tone/f0-0/resynthesis.wav"), 44u + 2u * 43709u);
+
+    // A later run with other fundamentals leaves no folder of the earlier one.
+    ASSERT_EQ(run({"-o", out(), "--fundamentals", "330", tone440()}).status, 0);
+    EXPECT_TRUE(fs::exists(out() + "/tone/f0-0/amplitudes.csv"));
+    EXPECT_FALSE(fs::exists(out() + "/tone/f0-2"));
 }
 
 TEST_F(AnalyzeCli, InputsThatCannotBeAnalysedExitWithTwo)

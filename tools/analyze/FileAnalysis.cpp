@@ -165,8 +165,13 @@ ExitStatus analyseFile(const std::string &path, const std::string &outputFolder,
         summary.fundamentals = sonvik::parseFundamentals(*options.fundamentals);
     }
 
+    // The folder holds this run's results only: fundamental folders left by an
+    // earlier run with other fundamentals would contradict the new summary.
     std::string error;
-    if (!makeFolder(outputFolder, &error)) {
+    bool folderReady = makeFolder(outputFolder, &error);
+    for (int slot = 0; folderReady && slot < 5; ++slot)
+        folderReady = removeTree(outputFolder + "/f0-" + std::to_string(slot), &error);
+    if (!folderReady) {
         messages.problem(error);
         return kOutputError;
     }

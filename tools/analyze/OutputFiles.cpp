@@ -49,6 +49,13 @@ bool makeFolder(const std::string &path, std::string *error)
     return true;
 }
 
+bool removeTree(const std::string &path, std::string *error)
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+    return !ec || failWith(error, path, ec.message());
+}
+
 bool writeText(const std::string &path, const std::string &text, std::string *error)
 {
     return withFile(path, error, [&text](std::FILE *f) {

@@ -9,6 +9,8 @@
 namespace analyze {
 
 bool makeFolder(const std::string &path, std::string *error);
+// Removes path and everything below it; a missing path is not an error.
+bool removeTree(const std::string &path, std::string *error);
 bool writeText(const std::string &path, const std::string &text, std::string *error);
 // Matrix rows[h][j] as CSV, one line per frame j < numFrames (see sonvik::CsvWriter).
 bool writeMatrixCsv(const std::string &path, const double *const *rows, int numRows, int numFrames,
