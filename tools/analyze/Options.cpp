@@ -29,6 +29,27 @@ int clampSlider(long v)
     return static_cast<int>(std::clamp(v, 0L, 100L));
 }
 
+// Options without a value: each sets one member.
+struct Flag {
+    const char *name;
+    bool Options::*member;
+    bool value;
+};
+const Flag kFlags[] = {
+    {"--auto-trim", &Options::autoTrim, true},
+    {"--no-align", &Options::align, false},
+    {"--synthesis", &Options::synthesis, true},
+    {"--quiet", &Options::quiet, true},
+};
+
+const Flag *findFlag(const std::string &name)
+{
+    for (const Flag &f : kFlags)
+        if (name == f.name)
+            return &f;
+    return nullptr;
+}
+
 std::string lower(std::string s)
 {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
@@ -102,12 +123,6 @@ ParseResult parseOptions(int argc, char **argv)
             out = argv[++i];
             return true;
         };
-        auto flag = [&](bool &target) {
-            if (inlineValue)
-                return false;
-            target = true;
-            return true;
-        };
 
         std::string v;
         long number = 0;
@@ -156,20 +171,10 @@ ParseResult parseOptions(int argc, char **argv)
             if (!value(v))
                 return fail("--fundamentals needs a comma-separated list");
             o.fundamentals = v;
-        } else if (name == "--auto-trim") {
-            if (!flag(o.autoTrim))
-                return fail("--auto-trim takes no value");
-        } else if (name == "--no-align") {
-            bool noAlign = false;
-            if (!flag(noAlign))
-                return fail("--no-align takes no value");
-            o.align = false;
-        } else if (name == "--synthesis") {
-            if (!flag(o.synthesis))
-                return fail("--synthesis takes no value");
-        } else if (name == "--quiet") {
-            if (!flag(o.quiet))
-                return fail("--quiet takes no value");
+        } else if (const Flag *f = findFlag(name)) {
+            if (inlineValue)
+                return fail(name + " takes no value");
+            o.*(f->member) = f->value;
         } else if (name == "--help" || name == "-h") {
             o.help = true;
         } else if (name == "--version") {
